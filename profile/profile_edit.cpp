@@ -1,0 +1,32 @@
+#include "profile/profile_edit.h"
+
+namespace vexlo::profile {
+
+ProfileEdit plan_edit(const ProfileScan& scan, std::string_view section, std::string_view key, std::string_view value) {
+  ProfileEdit edit;
+
+  // The entry exists: only its value changes; a bare key gains "=value".
+  if (scan.entry_found) {
+    edit.keep_until = scan.value_begin;
+    if (!scan.entry_has_equals) {
+      edit.insert = "=";
+    }
+    edit.insert += value;
+    edit.resume_at = scan.value_end;
+    return edit;
+  }
+
+  // A new line, and a new header first when the section is missing.
+  edit.keep_until = scan.insert_at;
+  edit.resume_at = scan.insert_at;
+  if (scan.insert_needs_ending) {
+    edit.insert = scan.line_ending;
+  }
+  if (!scan.section_found) {
+    edit.insert.append("[").append(section).append("]").append(scan.line_ending);
+  }
+  edit.insert.append(key).append("=").append(value).append(scan.line_ending);
+  return edit;
+}
+
+}  // namespace vexlo::profile

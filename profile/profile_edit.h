@@ -1,0 +1,27 @@
+#ifndef VEXLO_PROFILE_PROFILE_EDIT_H
+#define VEXLO_PROFILE_PROFILE_EDIT_H
+
+// The smallest change that stores one parameter: keep the file's first bytes,
+// put new bytes in, then keep the file from some later point to its end.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "profile/profile_scan.h"
+
+namespace vexlo::profile {
+
+struct ProfileEdit {
+  std::uint64_t keep_until = 0;  // old bytes [0, keep_until) come first
+  std::string insert;            // then these
+  std::uint64_t resume_at = 0;   // then old bytes [resume_at, end of file)
+};
+
+// The edit that makes `key` in `section` read as `value`, given a scan of the
+// file for that pair. Names must be trimmed already.
+ProfileEdit plan_edit(const ProfileScan& scan, std::string_view section, std::string_view key, std::string_view value);
+
+}  // namespace vexlo::profile
+
+#endif
