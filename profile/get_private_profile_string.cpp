@@ -1,6 +1,5 @@
 #include <fcntl.h>
 #include <unistd.h>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -42,7 +41,7 @@ std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, con
                                   : fallback != nullptr                 ? std::string_view(fallback)
                                                                         : std::string_view();
   const std::size_t placed = answer.size() < size ? answer.size() : size - 1;
-  std::memcpy(buffer, answer.data(), placed);
+  answer.copy(buffer, placed);
   buffer[placed] = '\0';
   return static_cast<std::uint32_t>(placed);
 }
