@@ -9,7 +9,7 @@ ProfileEdit plan_edit(const ProfileScan& scan, std::string_view section, std::st
   if (scan.entry_found) {
     edit.keep_until = scan.value_begin;
     if (!scan.entry_has_equals) {
-      edit.insert = "=";
+      edit.insert.push_back('=');
     }
     edit.insert += value;
     edit.resume_at = scan.value_end;
