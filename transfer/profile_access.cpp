@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "profile/private_profile.h"
+#include "transfer/blanks.h"
 
 namespace vexlo::transfer {
 
@@ -10,20 +11,6 @@ namespace {
 
 // The largest read area the profile function's 32-bit size can describe.
 constexpr std::size_t largest_area = std::size_t{1} << 31U;
-
-// The bytes a profile line's names and values are trimmed of.
-bool is_blank(char byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
-
-// The name as a profile line will hold it: without blanks at either end.
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && is_blank(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && is_blank(text.back())) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
 
 // True when the text contains a CR or an LF.
 bool has_line_break(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
@@ -56,7 +43,7 @@ bool is_storable(const ParameterAddress& address, std::string_view value) {
   if (has_line_break(address.section) || has_line_break(address.param) || has_line_break(value)) {
     return false;
   }
-  const std::string_view key = trimmed(address.param);
+  const std::string_view key = trim_blanks(address.param);
   if (key.find('=') != std::string_view::npos || key.starts_with(';')) {
     return false;
   }

@@ -1,13 +1,12 @@
 #include "transfer/tail_exchange.h"
 
-namespace vexlo::transfer {
+#include "transfer/blanks.h"
 
-// The blanks a count may start with: space and 0x09..0x0D.
-static bool is_leading_blank(char byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
+namespace vexlo::transfer {
 
 TailCount parse_count(std::string_view text) {
   std::size_t at = 0;
-  while (at < text.size() && is_leading_blank(text[at])) {
+  while (at < text.size() && is_blank(text[at])) {
     ++at;
   }
   bool negative = false;
