@@ -24,15 +24,6 @@ struct WriteCase {
 
 using WriteContract = ScratchFolder;
 
-// The folder's entries, to see that no temporary file was left behind.
-std::vector<std::string> entries_of(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  return names;
-}
-
 TEST_F(WriteContract, ChangesOnlyWhatMustChange) {
   const std::vector<WriteCase> cases = {
       // An existing entry: up to '=' and the blanks after it stay; the old

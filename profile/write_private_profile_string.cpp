@@ -1,15 +1,16 @@
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
-#include <cerrno>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "profile/edit_in_place.h"
 #include "profile/line_syntax.h"
+#include "profile/locked_file.h"
 #include "profile/private_profile.h"
 #include "profile/profile_edit.h"
 #include "profile/profile_scan.h"
 #include "profile/replace_file.h"
+#include "profile/write_signals.h"
 
 namespace {
 
@@ -18,9 +19,12 @@ using namespace vexlo::profile;
 // A line break inside a name or value would split its line in two.
 bool fits_on_one_line(std::string_view text) { return text.find_first_of("\r\n") == std::string_view::npos; }
 
-// Stores the parameter in the file open on fd (a regular file).
-bool write_into_existing(int fd, const std::string& path, std::string_view section, std::string_view key,
-                         std::string_view value) {
+// What one attempt at the write came to.
+enum class Attempt { stored, failed, retry };
+
+// Stores the parameter in the file locked on fd.
+bool write_into_locked(int fd, const std::string& path, std::string_view section, std::string_view key,
+                       std::string_view value) {
   ProfileScan scan;
   if (scan_profile(fd, section, key, scan) != ScanStatus::done) {
     return false;
@@ -30,7 +34,59 @@ bool write_into_existing(int fd, const std::string& path, std::string_view secti
   if (scan.entry_found && scan.entry_has_equals && scan.value == written_value_reading(value)) {
     return true;
   }
-  return replace_with_edit(path, fd, plan_edit(scan, section, key, value));
+  const ProfileEdit edit = plan_edit(scan, section, key, value);
+  switch (replace_with_edit(path, fd, edit)) {
+    case ReplaceStatus::replaced:
+      return true;
+    case ReplaceStatus::folder_denied:
+      return edit_in_place(fd, edit);
+    case ReplaceStatus::failed:
+      break;
+  }
+  return false;
+}
+
+// Creates the file holding just the parameter, unless someone else creates it first.
+Attempt create_holding(const std::string& path, std::string_view section, std::string_view key,
+                       std::string_view value) {
+  ProfileScan empty;
+  empty.section_found = section.empty();
+  switch (create_with_edit(path, plan_edit(empty, section, key, value))) {
+    case CreateStatus::created:
+      return Attempt::stored;
+    case CreateStatus::taken:
+      return Attempt::retry;
+    case CreateStatus::failed:
+      break;
+  }
+  return Attempt::failed;
+}
+
+// One attempt: lock and edit the file, or create it when it is missing.
+Attempt try_write(const std::string& path, std::string_view section, std::string_view key, std::string_view value) {
+  LockedFile file;
+  switch (open_locked(path, file)) {
+    case LockStatus::locked: {
+      const bool stored = write_into_locked(file.fd, path, section, key, value);
+      ::close(file.fd);  // releases the lock, after the new file is in place
+      return stored ? Attempt::stored : Attempt::failed;
+    }
+    case LockStatus::missing:
+      return create_holding(path, section, key, value);
+    case LockStatus::refused:
+      break;
+  }
+  return Attempt::failed;
+}
+
+// Writes under held signals, retrying when a creation race is lost.
+bool write_parameter_safely(const std::string& path, std::string_view section, std::string_view key,
+                            std::string_view value) {
+  Attempt attempt = Attempt::retry;
+  while (attempt == Attempt::retry && !write_interrupted()) {
+    attempt = try_write(path, section, key, value);
+  }
+  return attempt == Attempt::stored;
 }
 
 }  // namespace
@@ -44,21 +100,13 @@ int WritePrivateProfileStringA(const char* section, const char* key, const char*
   if (!fits_on_one_line(section_name) || !fits_on_one_line(key_name) || !fits_on_one_line(value)) {
     return 0;
   }
-  const std::string path = file;
-
-  // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below.
-  const int fd = ::open(file, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    if (errno != ENOENT) {
-      return 0;
-    }
-    ProfileScan empty;
-    empty.section_found = section_name.empty();
-    return replace_with_edit(path, -1, plan_edit(empty, section_name, key_name, value)) ? 1 : 0;
+  // A link is written through: the file it points to changes, the link stays.
+  const std::optional<std::string> target = follow_links(file);
+  if (!target) {
+    return 0;
   }
-  struct stat info {};
-  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::fcntl(fd, F_SETFL, 0) == 0;
-  ok = ok && write_into_existing(fd, path, section_name, key_name, value);
-  ::close(fd);
-  return ok ? 1 : 0;
+  const WriteSignals saved = hold_write_signals();
+  const bool stored = write_parameter_safely(*target, section_name, key_name, value);
+  release_write_signals(saved);
+  return stored ? 1 : 0;
 }

@@ -43,6 +43,17 @@ void drain(int out_fd, int err_fd, ProgramRun& run) {
   }
 }
 
+// The argv array for program and its arguments, pointing into them.
+std::vector<char*> argv_of(const std::string& program, const std::vector<std::string>& arguments) {
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& argument : arguments) {
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  }
+  argv.push_back(nullptr);
+  return argv;
+}
+
 }  // namespace
 
 ProgramRun run_program(const std::string& program, const std::vector<std::string>& arguments) {
@@ -58,28 +69,43 @@ ProgramRun run_program(const std::string& program, const std::vector<std::string
   posix_spawn_file_actions_adddup2(&actions, out_pipe[1], 1);
   posix_spawn_file_actions_adddup2(&actions, err_pipe[1], 2);
 
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& argument : arguments) {
-    argv.push_back(const_cast<char*>(argument.c_str()));
-  }
-  argv.push_back(nullptr);
-
+  std::vector<char*> argv = argv_of(program, arguments);
   pid_t child = 0;
-  const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+  const int spawned = posix_spawnp(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(out_pipe[1]);
   ::close(err_pipe[1]);
   if (spawned == 0) {
     drain(out_pipe[0], err_pipe[0], run);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    const int status = wait_for_program(child);
     run.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   ::close(out_pipe[0]);
   ::close(err_pipe[0]);
   return run;
+}
+
+pid_t start_program(const std::string& program, const std::vector<std::string>& arguments) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> argv = argv_of(program, arguments);
+  pid_t child = 0;
+  const int spawned = posix_spawnp(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return spawned == 0 ? child : -1;
+}
+
+int wait_for_program(pid_t child) {
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) {
+      return -1;
+    }
+  }
+  return status;
 }
 
 std::string tool_under_test() {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,9 @@ void write_bytes(const std::filesystem::path& path, std::string_view bytes);
 
 // The exact bytes of the file at path; "" when it cannot be read.
 std::string read_bytes(const std::filesystem::path& path);
+
+// The names in a folder, sorted; shows whether a stray file was left.
+std::vector<std::string> entries_of(const std::filesystem::path& folder);
 
 // A GoogleTest fixture owning a fresh temporary folder, `folder`.
 class ScratchFolder : public ::testing::Test {
