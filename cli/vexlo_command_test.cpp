@@ -7,16 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/expected_output.h"
 #include "testing/run_program.h"
 #include "testing/scratch_folder.h"
-#include "version_record.h"
 
 namespace vexlo::testing {
 namespace {
 
 using namespace std::string_literals;
 
-const std::string banner = "\nVexlo - "s + version_record::legal_copyright + "\n\n";
+const std::string banner = expected_banner();
 
 const std::string usage =
     "Usage: Vexlo fromfile tofile section param [lastbackslash]\n\n"
@@ -31,14 +31,6 @@ const std::string not_found_in_destination =
     "Parameter was not found in destination file, or destination file invalid.\n";
 const std::string too_few_in_source = "Could not find enough backslashes in source file.\n";
 const std::string too_few_in_destination = "Could not find enough backslashes in destination file.\n";
-
-std::string written(const std::string& value) {
-  return "Parameter '" + value + "' successfully written to destination file.\n";
-}
-
-std::string not_written(const std::string& value) {
-  return "Could not write parameter value '" + value + "' to destination file.\n";
-}
 
 class VexloCommand : public ScratchFolder {
  protected:
