@@ -2,6 +2,10 @@
 
 namespace vexlo::profile {
 
+bool starts_with_byte_order_mark(std::string_view bytes) {
+  return bytes.starts_with(utf8_bom) || bytes.starts_with(utf16_le_bom) || bytes.starts_with(utf16_be_bom);
+}
+
 bool is_blank(char byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
 
 std::string_view trim_blanks(std::string_view text) {

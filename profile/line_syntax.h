@@ -9,6 +9,15 @@
 
 namespace vexlo::profile {
 
+// The byte-order marks a file may begin with. A UTF-8 one is skipped; a
+// UTF-16 one marks a file that is not read as 8-bit text.
+inline constexpr std::string_view utf8_bom = "\xEF\xBB\xBF";
+inline constexpr std::string_view utf16_le_bom = "\xFF\xFE";
+inline constexpr std::string_view utf16_be_bom = "\xFE\xFF";
+
+// True when bytes at the very start of a file would read as a byte-order mark.
+bool starts_with_byte_order_mark(std::string_view bytes);
+
 // The bytes a line, a name or a value is trimmed of: space and 0x09..0x0D.
 bool is_blank(char byte);
 

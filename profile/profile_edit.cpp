@@ -1,5 +1,7 @@
 #include "profile/profile_edit.h"
 
+#include "profile/line_syntax.h"
+
 namespace vexlo::profile {
 
 ProfileEdit plan_edit(const ProfileScan& scan, std::string_view section, std::string_view key, std::string_view value) {
@@ -27,6 +29,10 @@ ProfileEdit plan_edit(const ProfileScan& scan, std::string_view section, std::st
   }
   edit.insert.append(key).append("=").append(value).append(scan.line_ending);
   return edit;
+}
+
+bool edit_adds_byte_order_mark(const ProfileEdit& edit) {
+  return edit.keep_until == 0 && starts_with_byte_order_mark(edit.insert);
 }
 
 }  // namespace vexlo::profile

@@ -22,6 +22,12 @@ struct ProfileEdit {
 // file for that pair. Names must be trimmed already.
 ProfileEdit plan_edit(const ProfileScan& scan, std::string_view section, std::string_view key, std::string_view value);
 
+// True when the edit would make the file begin with a byte-order mark it did
+// not have, which only a new first line whose key starts with one can do. A
+// reader would then take the file for UTF-16, or skip the key's first bytes,
+// so such an edit must not be made.
+bool edit_adds_byte_order_mark(const ProfileEdit& edit);
+
 }  // namespace vexlo::profile
 
 #endif

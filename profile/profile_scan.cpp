@@ -7,9 +7,6 @@ namespace vexlo::profile {
 
 namespace {
 
-constexpr std::string_view utf8_bom = "\xEF\xBB\xBF";
-constexpr std::string_view utf16_le_bom = "\xFF\xFE";
-constexpr std::string_view utf16_be_bom = "\xFE\xFF";
 
 // The ending a line was read with, as a literal that outlives the line.
 std::string_view ending_of(const Line& line) {

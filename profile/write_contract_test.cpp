@@ -66,6 +66,8 @@ TEST_F(WriteContract, ChangesOnlyWhatMustChange) {
        "\xEF\xBB\xBF"
        "b=2\r\n[S]\r\n"},
       {"\xEF\xBB\xBFk=1\n", "", "k", "2", "\xEF\xBB\xBFk=2\n"},
+      // After a kept BOM, a key may itself start with one.
+      {"\xEF\xBB\xBF", "", "\xEF\xBB\xBFk", "v", "\xEF\xBB\xBF\xEF\xBB\xBFk=v\n"},
       {"", "", "k", "v", "k=v\n"},
       // Every other byte stays: NULs, high bytes, odd spacing, comments.
       {"[S]\nx=\xff\0y\n\t; \xe9\nk=1\n"s, "S", "k", "2", "[S]\nx=\xff\0y\n\t; \xe9\nk=2\n"s},
@@ -126,6 +128,10 @@ TEST_F(WriteContract, FailsWithoutTouchingWhatItCannotEdit) {
   const std::vector<Refusal> refusals = {
       {utf16, "S", "k", "v"},           {"[S]\nk=1\n", "S", "k", "two\nlines"}, {"[S]\nk=1\n", "S", "k", "cr\r"},
       {"[S]\nk=1\n", "S", "k\nj", "v"}, {"[S]\nk=1\n", "S\rT", "k", "v"},
+      // A first line starting with a byte-order mark would turn the file
+      // into "UTF-16" or lose the key's first bytes to the BOM.
+      {"[S]\nk=1\n", "", "\xFF\xFEk", "v"},       {"", "", "\xFE\xFF", "v"},
+      {"", " ", "\xEF\xBB\xBFk", "v"},
   };
   for (const Refusal& r : refusals) {
     SCOPED_TRACE(r.value);
@@ -134,6 +140,8 @@ TEST_F(WriteContract, FailsWithoutTouchingWhatItCannotEdit) {
     EXPECT_EQ(read_bytes(path), r.before);
     EXPECT_EQ(entries_of(folder), std::vector<std::string>{"x.ini"});
   }
+  EXPECT_EQ(WritePrivateProfileStringA("", "\xFF\xFEk", "v", file("new.ini").c_str()), 0);
+  EXPECT_EQ(entries_of(folder), std::vector<std::string>{"x.ini"});
   EXPECT_EQ(WritePrivateProfileStringA("S", "k", "v", folder.string().c_str()), 0);
   EXPECT_EQ(WritePrivateProfileStringA("S", nullptr, "v", path.c_str()), 0);
   EXPECT_EQ(WritePrivateProfileStringA("S", "k", nullptr, path.c_str()), 0);

@@ -35,6 +35,9 @@ bool write_into_locked(int fd, const std::string& path, std::string_view section
     return true;
   }
   const ProfileEdit edit = plan_edit(scan, section, key, value);
+  if (edit_adds_byte_order_mark(edit)) {
+    return false;
+  }
   switch (replace_with_edit(path, fd, edit)) {
     case ReplaceStatus::replaced:
       return true;
@@ -51,7 +54,11 @@ Attempt create_holding(const std::string& path, std::string_view section, std::s
                        std::string_view value) {
   ProfileScan empty;
   empty.section_found = section.empty();
-  switch (create_with_edit(path, plan_edit(empty, section, key, value))) {
+  const ProfileEdit edit = plan_edit(empty, section, key, value);
+  if (edit_adds_byte_order_mark(edit)) {
+    return Attempt::failed;
+  }
+  switch (create_with_edit(path, edit)) {
     case CreateStatus::created:
       return Attempt::stored;
     case CreateStatus::taken:
