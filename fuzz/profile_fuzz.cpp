@@ -91,8 +91,8 @@ std::string_view trimmed(std::string_view name) {
 // A raw read into a small area must stay inside it and be terminated.
 void check_small_read(const std::string& section, const std::string& key, std::uint32_t size) {
   char area[16];
-  const std::uint32_t placed = GetPrivateProfileStringA(section.c_str(), key.c_str(), "fallback", area, size,
-                                                        fuzz_file().c_str());
+  const std::uint32_t placed =
+      GetPrivateProfileStringA(section.c_str(), key.c_str(), "fallback", area, size, fuzz_file().c_str());
   if (placed >= size || area[placed] != '\0') {
     std::abort();
   }
@@ -121,9 +121,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A new first line whose key starts with a byte-order mark is refused: the
   // file would then read as UTF-16, or lose the key's first bytes.
   const std::string_view first_bytes = trimmed(key);
-  const bool may_refuse = trimmed(section).empty() &&
-                          (first_bytes.starts_with("\xEF\xBB\xBF") || first_bytes.starts_with("\xFF\xFE") ||
-                           first_bytes.starts_with("\xFE\xFF"));
+  const bool may_refuse =
+      trimmed(section).empty() && (first_bytes.starts_with("\xEF\xBB\xBF") || first_bytes.starts_with("\xFF\xFE") ||
+                                   first_bytes.starts_with("\xFE\xFF"));
   if (stored ? !storable : storable && !may_refuse) {
     std::abort();
   }

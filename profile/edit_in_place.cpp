@@ -61,8 +61,7 @@ bool edit_in_place(int fd, const ProfileEdit& edit) {
   const std::uint64_t new_size = edit.keep_until + edit.insert.size() + (old_size - edit.resume_at);
   const std::uint64_t new_tail_at = edit.keep_until + edit.insert.size();
   if (new_size > old_size) {
-    const int reserved =
-        ::posix_fallocate(fd, static_cast<off_t>(old_size), static_cast<off_t>(new_size - old_size));
+    const int reserved = ::posix_fallocate(fd, static_cast<off_t>(old_size), static_cast<off_t>(new_size - old_size));
     // EOPNOTSUPP/EINVAL: the file system cannot reserve space; go on without.
     if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
       static_cast<void>(::ftruncate(fd, static_cast<off_t>(old_size)));

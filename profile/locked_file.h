@@ -37,7 +37,7 @@ namespace vexlo::profile {
 std::optional<std::string> follow_links(const std::string& path);
 
 struct LockedFile {
-  int fd = -1;       // open for reading and writing, exclusively locked
+  int fd = -1;          // open for reading and writing, exclusively locked
   struct stat info {};  // the file as it was when locked
 };
 

@@ -7,7 +7,6 @@ namespace vexlo::profile {
 
 namespace {
 
-
 // The ending a line was read with, as a literal that outlives the line.
 std::string_view ending_of(const Line& line) {
   if (line.ending == "\r\n") {

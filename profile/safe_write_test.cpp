@@ -136,7 +136,7 @@ TEST_F(SafeWrite, InPlaceEditsMoveTheTailEitherWay) {
     const ino_t inode = status_of(path).st_ino;
     EXPECT_TRUE(profile::edit_in_place(fd, plan_for(fd, value)));
     ::close(fd);
-    EXPECT_EQ(read_bytes(path), "[S]\nk=" + value + tail);
+    EXPECT_EQ(read_bytes(path), std::string("[S]\nk=").append(value).append(tail));
     EXPECT_EQ(status_of(path).st_ino, inode);
   }
 }

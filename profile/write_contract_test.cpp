@@ -126,11 +126,15 @@ TEST_F(WriteContract, FailsWithoutTouchingWhatItCannotEdit) {
     std::string value;
   };
   const std::vector<Refusal> refusals = {
-      {utf16, "S", "k", "v"},           {"[S]\nk=1\n", "S", "k", "two\nlines"}, {"[S]\nk=1\n", "S", "k", "cr\r"},
-      {"[S]\nk=1\n", "S", "k\nj", "v"}, {"[S]\nk=1\n", "S\rT", "k", "v"},
+      {utf16, "S", "k", "v"},
+      {"[S]\nk=1\n", "S", "k", "two\nlines"},
+      {"[S]\nk=1\n", "S", "k", "cr\r"},
+      {"[S]\nk=1\n", "S", "k\nj", "v"},
+      {"[S]\nk=1\n", "S\rT", "k", "v"},
       // A first line starting with a byte-order mark would turn the file
       // into "UTF-16" or lose the key's first bytes to the BOM.
-      {"[S]\nk=1\n", "", "\xFF\xFEk", "v"},       {"", "", "\xFE\xFF", "v"},
+      {"[S]\nk=1\n", "", "\xFF\xFEk", "v"},
+      {"", "", "\xFE\xFF", "v"},
       {"", " ", "\xEF\xBB\xBFk", "v"},
   };
   for (const Refusal& r : refusals) {

@@ -34,7 +34,7 @@ using namespace std::chrono_literals;
 std::string profile_of_size(std::size_t size, const std::string& value) {
   std::string half;
   for (int i = 0; half.size() < size / 2; ++i) {
-    half += "[F" + std::to_string(i) + "]\r\nkey=" + std::string(200, 'a' + i % 26) + "\r\n";
+    half += "[F" + std::to_string(i) + "]\r\nkey=" + std::string(200, static_cast<char>('a' + i % 26)) + "\r\n";
   }
   return half + "[S]\r\nk=" + value + "\r\n" + half;
 }
@@ -140,7 +140,8 @@ TEST_F(WriteFaults, ASigkillAtAnyMomentLeavesTheOldOrTheNewFile) {
 
   const unsigned seed = std::random_device{}();
   std::mt19937 random(seed);
-  std::uniform_int_distribution<long long> moment(0, std::chrono::duration_cast<std::chrono::microseconds>(span).count());
+  std::uniform_int_distribution<long long> moment(0,
+                                                  std::chrono::duration_cast<std::chrono::microseconds>(span).count());
   constexpr int rounds = 40;
   int killed_mid_run = 0;
   int left_new = 0;
@@ -257,6 +258,7 @@ TEST_F(WriteFaults, ASignalEndsTheWaitForTheLock) {
 int write_concurrently(const std::string& source, const std::string& dest, int writers, int rounds) {
   std::vector<std::thread> threads;
   std::vector<int> failures(static_cast<std::size_t>(writers), 0);
+  threads.reserve(static_cast<std::size_t>(writers));
   for (int writer = 0; writer < writers; ++writer) {
     threads.emplace_back([&, writer] {
       for (int round = 0; round < rounds; ++round) {
@@ -294,7 +296,7 @@ void write_load_source(const std::string& path, int writers, int rounds) {
   for (int writer = 0; writer < writers; ++writer) {
     for (int round = 0; round < rounds; ++round) {
       const std::string key = "k" + std::to_string(writer) + "_" + std::to_string(round);
-      text += key + "=v" + key + "\n";
+      text.append(key).append("=v").append(key).append("\n");
     }
   }
   write_bytes(path, text);

@@ -85,8 +85,8 @@ TEST_F(WritePermissions, TheFileAndItsFolderDecideHowAWriteIsDone) {
     const ProgramRun run = run_as_nobody(dest);
     EXPECT_EQ(run.out, expected_banner() + (c.written ? written("new") : not_written("new")));
     EXPECT_EQ(run.exit_status, c.written ? 0 : 1);
-    EXPECT_EQ(entries_of(place), c.file_exists || c.written ? std::vector<std::string>{"app.ini"}
-                                                            : std::vector<std::string>{});
+    EXPECT_EQ(entries_of(place),
+              c.file_exists || c.written ? std::vector<std::string>{"app.ini"} : std::vector<std::string>{});
     if (!c.file_exists) {
       continue;
     }

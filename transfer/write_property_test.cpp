@@ -39,7 +39,10 @@ struct ProfileGenerator {
     return items[static_cast<std::size_t>(below(static_cast<int>(items.size())))];
   }
 
-  std::string blanks() { return std::string(static_cast<std::size_t>(below(3)), chance(50) ? ' ' : '\t'); }
+  std::string blanks() {
+    std::string made(static_cast<std::size_t>(below(3)), chance(50) ? ' ' : '\t');
+    return made;
+  }
 
   std::string text(const std::string& alphabet, int longest) {
     std::string made;
@@ -147,8 +150,8 @@ TEST_F(WriteProperty, OneWriteChangesOneParameterAndNothingElse) {
     const transfer::ParameterAddress target{path, generate.pick(section_names), generate.pick(key_names)};
     const std::string value = generate.value();
     SCOPED_TRACE(::testing::Message() << "round " << round << ", [" << target.section << "] " << target.param << "="
-                                    << value << " into:\n"
-                                    << before);
+                                      << value << " into:\n"
+                                      << before);
     const auto old_values = read_all(path);
     const bool utf16 = before.starts_with("\xFF\xFE") || before.starts_with("\xFE\xFF");
     const bool stored = transfer::write_parameter(target, value);
@@ -163,7 +166,7 @@ TEST_F(WriteProperty, OneWriteChangesOneParameterAndNothingElse) {
     std::size_t at = 0;
     for (const std::string& section : section_names) {
       for (const std::string& key : key_names) {
-        SCOPED_TRACE("[" + section + "] " + key);
+        SCOPED_TRACE(::testing::Message() << "[" << section << "] " << key);
         if (same_name(section, target.section) && same_name(key, target.param)) {
           ASSERT_EQ(new_values[at], value);
         } else {
