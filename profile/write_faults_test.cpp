@@ -70,6 +70,12 @@ bool wait_for_temporary_file(const std::filesystem::path& folder, pid_t child) {
   return false;
 }
 
+// A lock the test holds (its descriptor) and the writer waiting behind it.
+struct WriterBehindLock {
+  int held = -1;
+  pid_t child = -1;
+};
+
 class WriteFaults : public ScratchFolder {
  protected:
   void SetUp() override {
@@ -80,6 +86,20 @@ class WriteFaults : public ScratchFolder {
 
   // The arguments that copy S/k from the source to dest.
   [[nodiscard]] std::vector<std::string> copy_to(const std::string& dest) const { return {source, dest, "S", "k"}; }
+
+  // Takes the lock on dest (holding "[S] k=old") and starts a writer that
+  // must wait for it; returns once the writer has had time to reach the wait.
+  [[nodiscard]] WriterBehindLock start_behind_lock(const std::string& dest) const {
+    write_bytes(dest, "[S]\nk=old\n");
+    WriterBehindLock started;
+    started.held = ::open(dest.c_str(), O_RDONLY | O_CLOEXEC);
+    if (::flock(started.held, LOCK_EX) != 0) {
+      return started;
+    }
+    started.child = start_program(tool_under_test(), copy_to(dest));
+    std::this_thread::sleep_for(300ms);
+    return started;
+  }
 
   std::string source;
 };
@@ -205,15 +225,12 @@ TEST_F(WriteFaults, TerminatingSignalsUndoTheWriteAndRemoveTheTemporaryFile) {
 
 TEST_F(WriteFaults, AWriterWaitsForTheLockThenWrites) {
   const std::string dest = file("app.ini");
-  write_bytes(dest, "[S]\nk=old\n");
-  const int held = ::open(dest.c_str(), O_RDONLY | O_CLOEXEC);
-  ASSERT_EQ(::flock(held, LOCK_EX), 0);
-  const pid_t child = start_program(tool_under_test(), copy_to(dest));
-  ASSERT_GT(child, 0);
-  std::this_thread::sleep_for(300ms);
+  const WriterBehindLock writer = start_behind_lock(dest);
+  ASSERT_GT(writer.child, 0);
+  const pid_t child = writer.child;
   EXPECT_TRUE(still_running(child));
   EXPECT_EQ(read_bytes(dest), "[S]\nk=old\n");
-  ::close(held);
+  ::close(writer.held);
   const int status = wait_for_program(child);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(read_bytes(dest), "[S]\nk=new\n");
@@ -221,16 +238,13 @@ TEST_F(WriteFaults, AWriterWaitsForTheLockThenWrites) {
 
 TEST_F(WriteFaults, AWriterThatWaitedEditsTheFileThatReplacedTheLockedOne) {
   const std::string dest = file("app.ini");
-  write_bytes(dest, "[S]\nk=old\n");
-  const int held = ::open(dest.c_str(), O_RDONLY | O_CLOEXEC);
-  ASSERT_EQ(::flock(held, LOCK_EX), 0);
-  const pid_t child = start_program(tool_under_test(), copy_to(dest));
-  ASSERT_GT(child, 0);
-  std::this_thread::sleep_for(300ms);
+  const WriterBehindLock writer = start_behind_lock(dest);
+  ASSERT_GT(writer.child, 0);
+  const pid_t child = writer.child;
   // What another writer holding the lock would do: rename a new file over it.
   write_bytes(file("replacement"), "[S]\nk=old\nother=kept\n");
   ASSERT_EQ(::rename(file("replacement").c_str(), dest.c_str()), 0);
-  ::close(held);
+  ::close(writer.held);
   const int status = wait_for_program(child);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(read_bytes(dest), "[S]\nk=new\nother=kept\n");
@@ -238,16 +252,13 @@ TEST_F(WriteFaults, AWriterThatWaitedEditsTheFileThatReplacedTheLockedOne) {
 
 TEST_F(WriteFaults, ASignalEndsTheWaitForTheLock) {
   const std::string dest = file("app.ini");
-  write_bytes(dest, "[S]\nk=old\n");
-  const int held = ::open(dest.c_str(), O_RDONLY | O_CLOEXEC);
-  ASSERT_EQ(::flock(held, LOCK_EX), 0);
-  const pid_t child = start_program(tool_under_test(), copy_to(dest));
-  ASSERT_GT(child, 0);
-  std::this_thread::sleep_for(300ms);
+  const WriterBehindLock writer = start_behind_lock(dest);
+  ASSERT_GT(writer.child, 0);
+  const pid_t child = writer.child;
   ASSERT_TRUE(still_running(child));
   ::kill(child, SIGTERM);
   const int status = wait_for_program(child);
-  ::close(held);
+  ::close(writer.held);
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
   EXPECT_EQ(read_bytes(dest), "[S]\nk=old\n");
   EXPECT_TRUE(temporary_files(folder).empty());
