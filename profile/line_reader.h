@@ -42,6 +42,15 @@ LineReader make_line_reader(int fd);
 // The next line of the file, or the end, or a read error.
 LineStatus next_line(LineReader& reader, Line& line);
 
+// Passes over whole lines, without splitting them, until the next one that
+// may be the header of section `name` (not empty): its first byte after
+// blanks (space, tab, VT, FF) is '[', and the bytes after that and any blanks
+// do not rule `name` out, ASCII case ignored. Stops instead at the last line
+// if it has no ending, or at the end; next_line() then returns that line.
+// Much faster than next_line() over lines that cannot matter. False on a
+// read error.
+bool skip_to_possible_header(LineReader& reader, std::string_view name);
+
 }  // namespace vexlo::profile
 
 #endif

@@ -46,6 +46,11 @@ ScanStatus scan_profile(int fd, std::string_view section, std::string_view key, 
   scan.section_found = in_section;
 
   for (;;) {
+    // Until the section is found only its header matters; the lines before
+    // it are passed over whole.
+    if (!first_line && !scan.section_found && !skip_to_possible_header(reader, section)) {
+      return ScanStatus::read_failed;
+    }
     const LineStatus status = next_line(reader, line);
     if (status == LineStatus::error) {
       return ScanStatus::read_failed;
@@ -91,6 +96,11 @@ ScanStatus scan_profile(int fd, std::string_view section, std::string_view key, 
     if (!scan.section_found) {
       insert_after(scan, line, content.size());
     }
+  }
+  if (!scan.section_found && reader.offset > scan.insert_at) {
+    // The file's last lines were passed over: they all had line endings.
+    scan.insert_at = reader.offset;
+    scan.insert_needs_ending = false;
   }
   return ScanStatus::done;
 }
