@@ -42,7 +42,44 @@ bool write_all_at(int fd, const char* data, std::size_t size, std::uint64_t offs
   return true;
 }
 
-bool copy_range(int in, int out, std::uint64_t from, std::uint64_t until, std::vector<char>& block) {
+namespace {
+
+// How much one copy_file_range call moves: small enough that a signal is
+// noticed quickly, large enough that the calls cost nothing.
+constexpr std::uint64_t kernel_copy_step = std::uint64_t{8} * 1024 * 1024;
+
+// What an attempt to copy inside the kernel came to.
+enum class KernelCopy { done, unsupported, failed };
+
+// Copies [from, until) of `in` to `out` without bringing the bytes into this
+// process. `from` advances past what was copied, also when it stops early.
+KernelCopy copy_in_kernel(int in, int out, std::uint64_t& from, std::uint64_t until) {
+  while (from < until) {
+    if (write_interrupted()) {
+      return KernelCopy::failed;
+    }
+    auto offset = static_cast<off_t>(from);
+    const std::uint64_t wanted = until - from < kernel_copy_step ? until - from : kernel_copy_step;
+    const ssize_t copied = ::copy_file_range(in, &offset, out, nullptr, wanted, 0);
+    if (copied < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      // Not offered for these files: the caller copies through a buffer.
+      const bool unsupported = errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP;
+      return unsupported ? KernelCopy::unsupported : KernelCopy::failed;
+    }
+    if (copied == 0) {
+      // The input ended early: only acceptable when copying to its end.
+      return until == to_end ? KernelCopy::done : KernelCopy::failed;
+    }
+    from += static_cast<std::uint64_t>(copied);
+  }
+  return KernelCopy::done;
+}
+
+// Copies [from, until) of `in` to `out` through `block`.
+bool copy_through_buffer(int in, int out, std::uint64_t from, std::uint64_t until, std::vector<char>& block) {
   while (from < until) {
     if (write_interrupted()) {
       return false;
@@ -56,7 +93,6 @@ bool copy_range(int in, int out, std::uint64_t from, std::uint64_t until, std::v
       return false;
     }
     if (got == 0) {
-      // The input ended early: only acceptable when copying to its end.
       return until == to_end;
     }
     if (!write_all(out, block.data(), static_cast<std::size_t>(got))) {
@@ -65,6 +101,20 @@ bool copy_range(int in, int out, std::uint64_t from, std::uint64_t until, std::v
     from += static_cast<std::uint64_t>(got);
   }
   return true;
+}
+
+}  // namespace
+
+bool copy_range(int in, int out, std::uint64_t from, std::uint64_t until, std::vector<char>& block) {
+  switch (copy_in_kernel(in, out, from, until)) {
+    case KernelCopy::done:
+      return true;
+    case KernelCopy::unsupported:
+      return copy_through_buffer(in, out, from, until, block);
+    case KernelCopy::failed:
+      break;
+  }
+  return false;
 }
 
 std::string folder_of(const std::string& path) {
