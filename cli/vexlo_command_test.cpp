@@ -2,7 +2,10 @@
 // and the destination afterwards.
 
 #include <sys/stat.h>
+#include <cstdlib>
+#include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -10,6 +13,7 @@
 #include "testing/expected_output.h"
 #include "testing/run_program.h"
 #include "testing/scratch_folder.h"
+#include "transfer/profile_access.h"
 
 namespace vexlo::testing {
 namespace {
@@ -32,12 +36,64 @@ const std::string not_found_in_destination =
 const std::string too_few_in_source = "Could not find enough backslashes in source file.\n";
 const std::string too_few_in_destination = "Could not find enough backslashes in destination file.\n";
 
+// True when the tool under test is the Windows build, on the system's own
+// profile functions (VEXLO_PROFILE_FUNCTIONS=platform).
+bool platform_profile_functions() {
+  const char* chosen = std::getenv("VEXLO_PROFILE_FUNCTIONS");
+  return chosen != nullptr && std::string_view(chosen) == "platform";
+}
+
+// Why some checks do not apply to the Windows build.
+constexpr char exact_bytes_reason[] =
+    "exact file bytes are our own profile layer's promise; the platform's write re-serialises the whole file";
+
 class VexloCommand : public ScratchFolder {
  protected:
+  void TearDown() override {
+    if (skipped_exact_checks > 0) {
+      std::cout << "note: " << skipped_exact_checks << " exact-bytes checks skipped: " << exact_bytes_reason << "\n";
+      RecordProperty("skipped_exact_bytes_checks", skipped_exact_checks);
+    }
+    ScratchFolder::TearDown();
+  }
+
   static ProgramRun vexlo(const std::vector<std::string>& arguments) {
     ProgramRun run = run_program(tool_under_test(), arguments);
     EXPECT_EQ(run.err, "") << "nothing goes to the error stream";
+    if (platform_profile_functions()) {
+      // The Windows C runtime writes standard output in text mode.
+      run.out = without_carriage_returns_before_line_feeds(run.out);
+    }
     return run;
+  }
+
+  // The file's exact bytes after a write: checked against our own profile
+  // layer only (see exact_bytes_reason).
+  void expect_exact_bytes(const std::string& path, const std::string& bytes) {
+    if (platform_profile_functions()) {
+      ++skipped_exact_checks;
+      return;
+    }
+    EXPECT_TRUE(read_bytes(path) == bytes) << "the file holds:\n" << read_bytes(path);
+  }
+
+  // What the parameter reads back as, whichever build wrote it.
+  static void expect_reads(const std::string& path, const std::string& section, const std::string& key,
+                           const std::string& value) {
+    EXPECT_EQ(transfer::read_parameter({path, section, key}), value) << path;
+  }
+
+  int skipped_exact_checks = 0;
+
+ private:
+  static std::string without_carriage_returns_before_line_feeds(const std::string& text) {
+    std::string plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+        plain += text[i];
+      }
+    }
+    return plain;
   }
 };
 
@@ -58,8 +114,10 @@ TEST_F(VexloCommand, TheTypicalRunExchangesTheLastTwoParts) {
   const ProgramRun run = vexlo({file("ref.ini"), file("pool.ini"), "Paths", "DataDir", "2"});
   EXPECT_EQ(run.out, banner + written(R"(E:\Pool\Share\Old\Data)"));
   EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(read_bytes(file("pool.ini")),
-            "; pool\r\n[Paths]\r\nDataDir = E:\\Pool\\Share\\Old\\Data\r\nLogDir=E:\\Log\r\n");
+  expect_reads(file("pool.ini"), "Paths", "DataDir", R"(E:\Pool\Share\Old\Data)");
+  expect_reads(file("pool.ini"), "Paths", "LogDir", R"(E:\Log)");
+  expect_exact_bytes(file("pool.ini"),
+                     "; pool\r\n[Paths]\r\nDataDir = E:\\Pool\\Share\\Old\\Data\r\nLogDir=E:\\Log\r\n");
 }
 
 TEST_F(VexloCommand, CopiesAValueIntoAnExistingNewOrMissingPlace) {
@@ -84,7 +142,8 @@ TEST_F(VexloCommand, CopiesAValueIntoAnExistingNewOrMissingPlace) {
     const ProgramRun run = vexlo({file("src.ini"), file("dst.ini"), "App", "Name"});
     EXPECT_EQ(run.out, banner + written("Vexlo 1.0"));
     EXPECT_EQ(run.exit_status, 0);
-    EXPECT_EQ(read_bytes(file("dst.ini")), c.after);
+    expect_reads(file("dst.ini"), "App", "Name", "Vexlo 1.0");
+    expect_exact_bytes(file("dst.ini"), c.after);
   }
 }
 
@@ -94,6 +153,7 @@ struct Failure {
   std::string destination;
   std::vector<std::string> tail_arguments;  // section, param [, lastbackslash]
   std::string message;
+  bool ours_only = false;  // the platform reads UTF-16 files, our layer does not (yet)
 };
 
 TEST_F(VexloCommand, EachFailurePrintsItsOneMessageAndTouchesNothing) {
@@ -105,10 +165,14 @@ TEST_F(VexloCommand, EachFailurePrintsItsOneMessageAndTouchesNothing) {
       {"source short", "[S]\nk=D:\\a\n", "[S]\nk=E:\\b\\c\\d\n", {"S", "k", "2"}, too_few_in_source},
       {"both short", "[S]\nk=D:a\n", "[S]\nk=E:b\n", {"S", "k", "1"}, too_few_in_source},
       {"destination short", "[S]\nk=D:\\A\\B\\C\n", "[S]\nk=E:\\X\n", {"S", "k", "2"}, too_few_in_destination},
-      {"destination is UTF-16", "[S]\nk=v\n", "\xFF\xFE[\0S\0]\0\n\0"s, {"S", "k"}, not_written("v")},
+      {"destination is UTF-16", "[S]\nk=v\n", "\xFF\xFE[\0S\0]\0\n\0"s, {"S", "k"}, not_written("v"), true},
   };
   for (const Failure& f : failures) {
     SCOPED_TRACE(f.name);
+    if (f.ours_only && platform_profile_functions()) {
+      std::cout << "note: case \"" << f.name << "\" skipped: Windows reads and writes UTF-16 profile files\n";
+      continue;
+    }
     write_bytes(file("src.ini"), f.source);
     write_bytes(file("dst.ini"), f.destination);
     std::vector<std::string> arguments = {file("src.ini"), file("dst.ini")};
@@ -156,7 +220,8 @@ TEST_F(VexloCommand, LongValuesCopyWhole) {
   write_bytes(file("dst.ini"), "[S]\nk=" + head + "\\old\n");
   const ProgramRun run = vexlo({file("src.ini"), file("dst.ini"), "S", "k", "1"});
   EXPECT_TRUE(run.out == banner + written(head + tail)) << "output of " << run.out.size() << " bytes differs";
-  EXPECT_TRUE(read_bytes(file("dst.ini")) == "[S]\nk=" + head + tail + "\n");
+  expect_reads(file("dst.ini"), "S", "k", head + tail);
+  expect_exact_bytes(file("dst.ini"), "[S]\nk=" + head + tail + "\n");
 }
 
 TEST_F(VexloCommand, TheSameFileMayBeSourceAndDestination) {
@@ -164,7 +229,8 @@ TEST_F(VexloCommand, TheSameFileMayBeSourceAndDestination) {
   const ProgramRun run = vexlo({file("one.ini"), file("one.ini"), "S", "k", "1"});
   EXPECT_EQ(run.out, banner + written("D:\\a\\b"));
   EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(read_bytes(file("one.ini")), "[S]\nk=D:\\a\\b\n");
+  expect_reads(file("one.ini"), "S", "k", "D:\\a\\b");
+  expect_exact_bytes(file("one.ini"), "[S]\nk=D:\\a\\b\n");
 }
 
 TEST_F(VexloCommand, ACountOfZeroWritesTheDestinationValueBack) {
@@ -173,7 +239,8 @@ TEST_F(VexloCommand, ACountOfZeroWritesTheDestinationValueBack) {
   const ProgramRun run = vexlo({file("src.ini"), file("dst.ini"), "S", "k", "- 2"});
   EXPECT_EQ(run.out, banner + written("E:\\keep"));
   EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(read_bytes(file("dst.ini")), "[S]\nk=E:\\keep\n");
+  expect_reads(file("dst.ini"), "S", "k", "E:\\keep");
+  expect_exact_bytes(file("dst.ini"), "[S]\nk=E:\\keep\n");
 }
 
 }  // namespace

@@ -9,3 +9,13 @@ set(VEXLO_COMPANY_NAME "The Vexlo developers")
 set(VEXLO_LEGAL_COPYRIGHT "Copyright (C) 2026 The Vexlo developers")
 set(VEXLO_PRODUCT_NAME "Vexlo")
 set(VEXLO_ORIGINAL_FILENAME "vexlo")
+
+# The file the record names: the executable's own name on each system.
+if(WIN32)
+  set(VEXLO_ORIGINAL_FILENAME "Vexlo.exe")
+endif()
+set(VEXLO_ORIGINAL_FILENAME_WINDOWS "Vexlo.exe")
+
+# The version resource's fixed fields want the numbers comma-separated.
+string(REPLACE "." "," VEXLO_FILE_VERSION_NUMBERS "${VEXLO_FILE_VERSION}")
+string(REPLACE "." "," VEXLO_PRODUCT_VERSION_NUMBERS "${VEXLO_PRODUCT_VERSION}")

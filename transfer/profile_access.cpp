@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "profile/private_profile.h"
+#include "profile_functions.h"
 #include "transfer/blanks.h"
 
 namespace vexlo::transfer {
