@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "profile/private_profile.h"
+#include "profile/utf16_text.h"
 #include "transfer/profile_access.h"
 
 namespace {
@@ -115,9 +116,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto other_before = vexlo::transfer::read_parameter(other);
   vexlo::transfer::read_parameter(target);
 
+  // A UTF-16 file takes only UTF-8 names and values, and one that ends in
+  // half a character takes nothing.
   const bool utf16 = before.starts_with("\xFF\xFE") || before.starts_with("\xFE\xFF");
+  const bool utf16_takes = before.size() % 2 == 0 && vexlo::profile::is_valid_utf8(section) &&
+                           vexlo::profile::is_valid_utf8(key) && vexlo::profile::is_valid_utf8(value);
   const bool stored = vexlo::transfer::write_parameter(target, value);
-  const bool storable = vexlo::transfer::is_storable(target, value) && !utf16;
+  const bool storable = vexlo::transfer::is_storable(target, value) && (!utf16 || utf16_takes);
   // A new first line whose key starts with a byte-order mark is refused: the
   // file would then read as UTF-16, or lose the key's first bytes.
   const std::string_view first_bytes = trimmed(key);

@@ -70,6 +70,7 @@ LineStatus emit(LineReader& reader, Line& line, std::size_t length, std::size_t 
   line.text = std::string_view(reader.buffer.data() + reader.begin, length);
   line.ending = std::string_view(reader.buffer.data() + reader.begin + length, ending_size);
   line.offset = reader.offset;
+  line.stored_size = length + ending_size;
   reader.begin += length + ending_size;
   reader.offset += length + ending_size;
   reader.searched = 0;
@@ -162,6 +163,78 @@ LineStatus next_line(LineReader& reader, Line& line) {
           return LineStatus::end;
         }
         return emit(reader, line, reader.searched, 0);
+      }
+    }
+    if (!refill(reader)) {
+      return LineStatus::error;
+    }
+  }
+}
+
+namespace {
+
+// Where the first CR or LF code unit in buffer[from, to) starts, or the last
+// unit boundary before `to` when there is none.
+std::size_t find_utf16_line_break(const LineReader& reader, ByteOrder order, std::size_t from, std::size_t to) {
+  const std::string_view bytes(reader.buffer.data(), reader.end);
+  while (from + 1 < to) {
+    const std::uint16_t unit = utf16_unit(bytes, from, order);
+    if (unit == '\n' || unit == '\r') {
+      return from;
+    }
+    from += 2;
+  }
+  return from;
+}
+
+// Hands out buffer[begin, begin + length) as a UTF-16 line followed by
+// ending_units code units.
+LineStatus emit_utf16(LineReader& reader, ByteOrder order, Line& line, std::string& utf8, std::size_t length,
+                      std::size_t ending_units) {
+  static constexpr std::string_view endings[] = {"", "\n", "\r\n"};
+  const std::string_view bytes(reader.buffer.data() + reader.begin, length + 2 * ending_units);
+  utf8.clear();
+  append_utf16_as_utf8(bytes.substr(0, length), order, utf8);
+  line.text = utf8;
+  line.ending = ending_units == 0                          ? endings[0]
+                : ending_units == 2                        ? endings[2]
+                : utf16_unit(bytes, length, order) == '\r' ? std::string_view("\r")
+                                                           : endings[1];
+  line.offset = reader.offset;
+  line.stored_size = bytes.size();
+  reader.begin += bytes.size();
+  reader.offset += bytes.size();
+  reader.searched = 0;
+  return LineStatus::line;
+}
+
+}  // namespace
+
+LineStatus next_utf16_line(LineReader& reader, ByteOrder order, Line& line, std::string& utf8) {
+  for (;;) {
+    const std::size_t at = find_utf16_line_break(reader, order, reader.begin + reader.searched, reader.end);
+    const std::size_t length = at - reader.begin;
+    if (at + 1 < reader.end) {
+      const std::string_view bytes(reader.buffer.data(), reader.end);
+      if (utf16_unit(bytes, at, order) == '\n') {
+        return emit_utf16(reader, order, line, utf8, length, 1);
+      }
+      // A CR: whether an LF follows may only be known after the next read.
+      if (at + 3 < reader.end) {
+        return emit_utf16(reader, order, line, utf8, length, utf16_unit(bytes, at + 2, order) == '\n' ? 2 : 1);
+      }
+      if (reader.at_eof) {
+        return emit_utf16(reader, order, line, utf8, length, 1);
+      }
+      reader.searched = length;
+    } else {
+      reader.searched = length;
+      if (reader.at_eof) {
+        // A last byte without its partner is no character: it is dropped.
+        if (length == 0) {
+          return LineStatus::end;
+        }
+        return emit_utf16(reader, order, line, utf8, length, 0);
       }
     }
     if (!refill(reader)) {

@@ -13,8 +13,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
+
+#include "profile/utf16_text.h"
 
 namespace vexlo::profile {
 
@@ -29,9 +32,10 @@ struct LineReader {
 };
 
 struct Line {
-  std::string_view text;     // without its ending
-  std::string_view ending;   // "\n", "\r\n", "\r", or "" for an unterminated last line
-  std::uint64_t offset = 0;  // file offset of the line's first byte
+  std::string_view text;          // without its ending (as UTF-8, from a UTF-16 file)
+  std::string_view ending;        // "\n", "\r\n", "\r", or "" for an unterminated last line
+  std::uint64_t offset = 0;       // file offset of the line's first byte
+  std::uint64_t stored_size = 0;  // bytes the line and its ending take in the file
 };
 
 enum class LineStatus { line, end, error };
@@ -41,6 +45,11 @@ LineReader make_line_reader(int fd);
 
 // The next line of the file, or the end, or a read error.
 LineStatus next_line(LineReader& reader, Line& line);
+
+// The next line of a UTF-16 file (CR and LF are code units there), its text
+// converted to UTF-8 into `utf8`, which line.text then shows. The reader's
+// file position must be at a code unit boundary (after the BOM).
+LineStatus next_utf16_line(LineReader& reader, ByteOrder order, Line& line, std::string& utf8);
 
 // Passes over whole lines, without splitting them, until the next one that
 // may be the header of section `name` (not empty): its first byte after

@@ -1,6 +1,7 @@
 #include "profile/profile_edit.h"
 
 #include "profile/line_syntax.h"
+#include "profile/utf16_text.h"
 
 namespace vexlo::profile {
 
@@ -33,6 +34,23 @@ ProfileEdit plan_edit(const ProfileScan& scan, std::string_view section, std::st
 
 bool edit_adds_byte_order_mark(const ProfileEdit& edit) {
   return edit.keep_until == 0 && starts_with_byte_order_mark(edit.insert);
+}
+
+bool encode_edit(TextEncoding encoding, std::string_view section, std::string_view key, std::string_view value,
+                 ProfileEdit& edit) {
+  if (encoding == TextEncoding::eight_bit) {
+    return true;
+  }
+  if (!is_valid_utf8(section) || !is_valid_utf8(key) || !is_valid_utf8(value)) {
+    return false;
+  }
+  std::string encoded;
+  const ByteOrder order = encoding == TextEncoding::utf16_le ? ByteOrder::little : ByteOrder::big;
+  if (!append_utf8_as_utf16(edit.insert, order, encoded)) {
+    return false;
+  }
+  edit.insert = std::move(encoded);
+  return true;
 }
 
 }  // namespace vexlo::profile

@@ -28,6 +28,13 @@ ProfileEdit plan_edit(const ProfileScan& scan, std::string_view section, std::st
 // so such an edit must not be made.
 bool edit_adds_byte_order_mark(const ProfileEdit& edit);
 
+// Makes the edit's new bytes those of a file in `encoding`: UTF-16 files get
+// them re-encoded, in the file's byte order. False, with the edit unusable,
+// when the section, key or value is not valid UTF-8 and so could not be
+// stored faithfully in a UTF-16 file.
+bool encode_edit(TextEncoding encoding, std::string_view section, std::string_view key, std::string_view value,
+                 ProfileEdit& edit);
+
 }  // namespace vexlo::profile
 
 #endif

@@ -16,15 +16,20 @@ namespace vexlo::profile {
 
 enum class ScanStatus {
   done,         // the fields of ProfileScan describe the file
-  not_text,     // the file begins with a UTF-16 byte-order mark
+  not_text,     // a UTF-16 file of an odd size: it ends in half a character
   read_failed,  // the file could not be read to the point needed
 };
 
+// How the file's text is stored. A UTF-16 file begins with its byte-order
+// mark (FF FE little-endian, FE FF big-endian); any other file is 8-bit.
+enum class TextEncoding { eight_bit, utf16_le, utf16_be };
+
 struct ProfileScan {
+  TextEncoding encoding = TextEncoding::eight_bit;
   bool section_found = false;
   bool entry_found = false;       // the first entry of that section whose key matches
   bool entry_has_equals = false;  // false: a bare key, which reads as absent
-  std::string value;              // what the found entry reads as (has_equals only)
+  std::string value;              // what the found entry reads as (has_equals only), UTF-8 for UTF-16 files
 
   // Found entry: its old value occupies [value_begin, value_end) of the file,
   // where value_end is the end of the line's content. A bare key has
@@ -39,7 +44,9 @@ struct ProfileScan {
   std::uint64_t insert_at = 0;
   bool insert_needs_ending = false;
 
-  // The ending new lines take: that of the file's first line, LF if it has none.
+  // The ending new lines take: that of the file's first line, LF if it has
+  // none. Like every position above, in the file's own bytes; the ending
+  // itself is given as 8-bit text.
   std::string_view line_ending = "\n";
 };
 

@@ -100,9 +100,9 @@ TEST_F(ReadContract, FindsValuesAsTheFileFormatDefines) {
       {"[S]\nx=\0\xff\nk=v\n"s, "S", "k", "v"},
       // Bytes above 0x7F come back unchanged.
       {"[S]\nk=\xC3\xA9t\xE9\n", "S", "k", "\xC3\xA9t\xE9"},
-      // UTF-16 files are not read (yet): nothing is found in them.
-      {"\xFF\xFE[\0S\0]\0\n\0k\0=\0v\0\n\0"s, "S", "k", std::nullopt},
-      {"\xFE\xFF\0[\0S\0]\0\n\0k\0=\0v\0\n"s, "S", "k", std::nullopt},
+      // UTF-16 files by their byte-order mark (more in utf16_contract_test).
+      {"\xFF\xFE[\0S\0]\0\n\0k\0=\0v\0\n\0"s, "S", "k", "v"},
+      {"\xFE\xFF\0[\0S\0]\0\n\0k\0=\0v\0\n"s, "S", "k", "v"},
       // Empty file.
       {"", "S", "k", std::nullopt},
   };

@@ -34,8 +34,8 @@ bool write_into_locked(int fd, const std::string& path, std::string_view section
   if (scan.entry_found && scan.entry_has_equals && scan.value == written_value_reading(value)) {
     return true;
   }
-  const ProfileEdit edit = plan_edit(scan, section, key, value);
-  if (edit_adds_byte_order_mark(edit)) {
+  ProfileEdit edit = plan_edit(scan, section, key, value);
+  if (edit_adds_byte_order_mark(edit) || !encode_edit(scan.encoding, section, key, value, edit)) {
     return false;
   }
   switch (replace_with_edit(path, fd, edit)) {

@@ -1,8 +1,10 @@
-// A property of every write, checked over generated profile files: after
+// A property of every write, checked over generated profile files (8-bit and
+// UTF-16): after
 // storing one parameter, that parameter reads back exactly as written and
 // every other parameter reads exactly as before. A write that is refused
 // leaves the file byte for byte as it was.
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -10,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "profile/utf16_text.h"
 #include "testing/scratch_folder.h"
 #include "transfer/profile_access.h"
 
@@ -69,20 +72,35 @@ struct ProfileGenerator {
     }
   }
 
-  std::string file() {
+  std::string text() {
     std::string made;
-    const int roll = below(100);
-    if (roll < 10) {
-      made += "\xEF\xBB\xBF";
-    } else if (roll < 12) {
-      made += chance(50) ? "\xFF\xFE" : "\xFE\xFF";
-    }
     const std::vector<std::string> endings = {"\n", "\r\n", "\r"};
     for (int n = below(14); n > 0; --n) {
       made += line() + pick(endings);
     }
     if (chance(30)) {
       made += line();  // no final line end
+    }
+    return made;
+  }
+
+  // A file: mostly 8-bit, some with a UTF-8 BOM, some UTF-16 in either byte
+  // order (now and then with a stray last byte, which makes it no text).
+  std::string file() {
+    const int roll = below(100);
+    if (roll < 10) {
+      return "\xEF\xBB\xBF" + text();
+    }
+    if (roll >= 25) {
+      return text();
+    }
+    std::string utf8 = text();
+    std::replace(utf8.begin(), utf8.end(), '\xff', 'y');  // the one byte that is never UTF-8
+    const profile::ByteOrder order = chance(50) ? profile::ByteOrder::little : profile::ByteOrder::big;
+    std::string made = order == profile::ByteOrder::little ? "\xFF\xFE" : "\xFE\xFF";
+    EXPECT_TRUE(profile::append_utf8_as_utf16(utf8, order, made));
+    if (chance(5)) {
+      made += 'z';
     }
     return made;
   }
@@ -153,9 +171,13 @@ TEST_F(WriteProperty, OneWriteChangesOneParameterAndNothingElse) {
                                       << value << " into:\n"
                                       << before);
     const auto old_values = read_all(path);
+    // A UTF-16 file takes only UTF-8 names and values, and one that ends in
+    // half a character takes nothing.
     const bool utf16 = before.starts_with("\xFF\xFE") || before.starts_with("\xFE\xFF");
+    const bool utf16_takes = before.size() % 2 == 0 && profile::is_valid_utf8(target.section) &&
+                             profile::is_valid_utf8(target.param) && profile::is_valid_utf8(value);
     const bool stored = transfer::write_parameter(target, value);
-    ASSERT_EQ(stored, transfer::is_storable(target, value) && !utf16);
+    ASSERT_EQ(stored, transfer::is_storable(target, value) && (!utf16 || utf16_takes));
     if (!stored) {
       ASSERT_EQ(read_bytes(path), before);
       ++refused;
