@@ -81,5 +81,20 @@ TEST_F(WindowsBuilds, CarryTheVersionRecordAsAVersionResource) {
   }
 }
 
+TEST_F(WindowsBuilds, PackIntoAZip) {
+  for (const WindowsBuild& build : windows_executables) {
+    SCOPED_TRACE(build.folder);
+    const std::string scratch = std::string(windows_builds) + "/" + build.folder + "/zip-test";
+    const std::string config = std::string(windows_builds) + "/" + build.folder + "/CPackConfig.cmake";
+    const ProgramRun packed = run_program(cpack_command, {"-G", "ZIP", "--config", config, "-B", scratch});
+    ASSERT_EQ(packed.exit_status, 0) << packed.out << packed.err;
+    const std::string zip = packed.out.substr(packed.out.find("package: ") + 9);
+    // cmake -E tar lists ZIP archives too.
+    const ProgramRun listed = run_program(cmake_command, {"-E", "tar", "tf", zip.substr(0, zip.find(" generated"))});
+    EXPECT_EQ(listed.exit_status, 0) << listed.err;
+    EXPECT_TRUE(has_line_containing(listed.out, "/bin/Vexlo.exe\n")) << listed.out;
+  }
+}
+
 }  // namespace
 }  // namespace vexlo::testing

@@ -124,6 +124,30 @@ TEST_F(Utf16Contract, SplitsLinesAcrossTheReadBufferEdge) {
   }
 }
 
+TEST_F(Utf16Contract, SurvivesManyWritesWithEveryOtherByteKept) {
+  const std::string path = file("many.ini");
+  const std::string kept = "; \xEF\xBB\xBF kept\r\n[A]\r\n x = 1 \r\n; \xE2\x82\xAC\r\n\r\n[S]\r\n";
+  write_bytes(path, utf16_file(kept, ByteOrder::big));
+  // Add forty parameters, then give each a value of another length.
+  std::string expected = kept;
+  for (int round = 0; round < 2; ++round) {
+    std::string entries;
+    for (int i = 0; i < 40; ++i) {
+      const std::string key = "cl\xC3\xA9" + std::to_string(i);
+      const std::string value = round == 0 ? "\xF0\x9F\x98\x80" + std::to_string(i) : std::string(i % 7, 'v');
+      ASSERT_NE(WritePrivateProfileStringA("S", key.c_str(), value.c_str(), path.c_str()), 0);
+      entries.append(key).append("=").append(value).append("\r\n");
+    }
+    expected = kept + entries;
+    EXPECT_EQ(read_bytes(path), utf16_file(expected, ByteOrder::big)) << "round " << round;
+  }
+  EXPECT_EQ(read_value(path, "s",
+                       "CL\xC3\xA9"
+                       "39"),
+            "vvvv");
+  EXPECT_EQ(read_value(path, "A", "x"), "1");
+}
+
 TEST_F(Utf16Contract, CopiesBetweenUtf16AndEightBitFiles) {
   // A new file is 8-bit; a value from a UTF-16 file is written as UTF-8.
   const std::string source = file("wide.ini");
